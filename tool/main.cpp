@@ -1,0 +1,58 @@
+// tavrel SOURCE OUTPUT: expands a 32 KB PRG / 8 KB CHR iNES image into the
+// 128 KB PRG / 128 KB CHR layout of a mapper 1 board.
+#include "image/copy_plan.h"
+#include "tool/messages.h"
+#include "tool/platform.h"
+
+#include <cstdio>
+
+using namespace tavrel;
+
+namespace {
+
+int fail(const char* text, const char* path) {
+    std::printf(text, path);
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    ignore_lost_console();
+    std::fputs(text_banner, stdout);
+    if (argc < 3) {
+        std::fputs(text_usage, stdout);
+        return 1;
+    }
+    const char* source_path = argv[1];
+    const char* output_path = argv[2];
+
+    // The source is opened and checked first, so a bad source never touches
+    // an existing output.
+    std::FILE* source = std::fopen(source_path, "rb");
+    if (source == nullptr || !is_disk_file(source)) {
+        return fail(text_source_error, source_path);
+    }
+    // Opening the output truncates it: if it is the source, that would empty it.
+    if (names_same_file(output_path, source)) {
+        return fail(text_output_error, output_path);
+    }
+    std::FILE* output = std::fopen(output_path, "wb");
+    if (output == nullptr) {
+        return fail(text_output_error, output_path);
+    }
+    std::printf(text_paths, source_path, output_path);
+
+    const copy_result result = run_copy_plan(source, output, stdout);
+    std::fclose(source);
+    // A full disk often shows only when the last buffered bytes are written.
+    const bool output_closed = std::fclose(output) == 0;
+    if (result == copy_result::source_unreadable) {
+        return fail(text_source_error, source_path);
+    }
+    if (result == copy_result::output_unwritable || !output_closed) {
+        return fail(text_output_error, output_path);
+    }
+    std::fputs(text_done, stdout);
+    return 0;
+}
