@@ -1,31 +1,13 @@
 #include "tests/support.h"
+#include "tests/system.h"
 
+#include <filesystem>
 #include <fstream>
-#include <iconv.h>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace tavrel_test {
-
-std::string sjis(const std::string& utf8) {
-    iconv_t converter = iconv_open("CP932", "UTF-8");
-    if (converter == reinterpret_cast<iconv_t>(-1)) {
-        throw std::runtime_error("iconv cannot convert UTF-8 to CP932");
-    }
-    std::string in = utf8;
-    std::string out(in.size() * 2 + 1, '\0');
-    char* in_next = in.data();
-    std::size_t in_left = in.size();
-    char* out_next = out.data();
-    std::size_t out_left = out.size();
-    const std::size_t converted = iconv(converter, &in_next, &in_left, &out_next, &out_left);
-    iconv_close(converter);
-    if (converted == static_cast<std::size_t>(-1) || in_left != 0) {
-        throw std::runtime_error("text has no CP932 form: " + utf8);
-    }
-    out.resize(out.size() - out_left);
-    return out;
-}
 
 std::string pattern_bytes(std::size_t size) {
     std::string bytes(size, '\0');
@@ -53,6 +35,43 @@ std::string expected_image(const std::string& source) {
     return image;
 }
 
+std::string progress_through(std::size_t offset) {
+    const std::string header_line = sjis("NESヘッダ処理中\n");
+    const std::string prg_line = sjis("PRG処理中\n");
+    const std::string chr_line = sjis("CHR処理中\n");
+    if (offset < 0x10) {
+        return header_line;
+    }
+    if (offset < 0x8010) {
+        return header_line + prg_line;
+    }
+    if (offset < 0x20010) {
+        return header_line + prg_line + prg_line;
+    }
+    return header_line + prg_line + prg_line + chr_line;
+}
+
+std::FILE* temporary_file_with(const std::string& bytes) {
+    std::FILE* file = std::tmpfile();
+    if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
+        throw std::runtime_error("cannot make a temporary file");
+    }
+    std::rewind(file);
+    return file;
+}
+
+std::string contents_of(std::FILE* file) {
+    std::fflush(file);
+    std::rewind(file);
+    std::string bytes;
+    char block[4096];
+    std::size_t got;
+    while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
+        bytes.append(block, got);
+    }
+    return bytes;
+}
+
 std::string read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -67,6 +86,18 @@ void write_file(const std::string& path, const std::string& bytes) {
     if (!out.flush()) {
         throw std::runtime_error("cannot write " + path);
     }
+}
+
+std::string make_temp_dir() {
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto dir =
+            std::filesystem::temp_directory_path() / ("tavrel-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(dir)) {
+            return dir.string();
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
 }
 
 } // namespace tavrel_test

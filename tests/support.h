@@ -1,15 +1,12 @@
 // Helpers shared by the tests: the expected image worked out from first
-// principles, expected console bytes converted from UTF-8 at run time, and
-// small file helpers.
+// principles, and small file helpers.
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 namespace tavrel_test {
-
-// UTF-8 text converted to CP932 (Shift-JIS) bytes with iconv(3).
-std::string sjis(const std::string& utf8);
 
 // `size` bytes of a fixed pseudo-random pattern: every value occurs, so a byte
 // in the wrong place shows.
@@ -21,7 +18,19 @@ std::string pattern_bytes(std::size_t size);
 // wherever the source is too short.
 std::string expected_image(const std::string& source);
 
+// The progress lines the copy must have printed, in Shift-JIS, by the time it
+// writes the image byte at `offset`: one for every run up to the one holding it.
+std::string progress_through(std::size_t offset);
+
+// A temporary binary file holding `bytes`, positioned at its start.
+std::FILE* temporary_file_with(const std::string& bytes);
+// Everything in `file`, from its start.
+std::string contents_of(std::FILE* file);
+
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
+
+// Creates a new, empty folder in the system's temporary folder.
+std::string make_temp_dir();
 
 } // namespace tavrel_test

@@ -1,7 +1,8 @@
-#include "tests/process.h"
+#include "tests/system.h"
 
 #include <cstdio>
 #include <fcntl.h>
+#include <iconv.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -38,6 +39,32 @@ void make_pipe(int ends[2]) {
 }
 
 } // namespace
+
+std::vector<console> lost_consoles() {
+    return {console::closed, console::full_device, console::no_reader};
+}
+
+const char console_line_end[] = "\n";
+
+std::string sjis(const std::string& utf8) {
+    iconv_t converter = iconv_open("CP932", "UTF-8");
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
+        throw std::runtime_error("iconv cannot convert UTF-8 to CP932");
+    }
+    std::string in = utf8;
+    std::string out(in.size() * 2 + 1, '\0');
+    char* in_next = in.data();
+    std::size_t in_left = in.size();
+    char* out_next = out.data();
+    std::size_t out_left = out.size();
+    const std::size_t converted = iconv(converter, &in_next, &in_left, &out_next, &out_left);
+    iconv_close(converter);
+    if (converted == static_cast<std::size_t>(-1) || in_left != 0) {
+        throw std::runtime_error("text has no CP932 form: " + utf8);
+    }
+    out.resize(out.size() - out_left);
+    return out;
+}
 
 tool_result run_tool(const std::vector<std::string>& args, const std::string& cwd, console out) {
     int out_pipe[2];
