@@ -1,0 +1,150 @@
+#include "tests/system.h"
+
+#include <stdexcept>
+#include <windows.h>
+
+namespace tavrel_test {
+
+namespace {
+
+// One argument quoted so that the C runtime's command-line parser gives it
+// back unchanged.
+std::string quoted(const std::string& arg) {
+    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) {
+        return arg;
+    }
+    std::string out = "\"";
+    std::size_t backslashes = 0;
+    for (char c : arg) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, '\\');
+    return out + "\"";
+}
+
+// The built tool. Under Wine its path is a Unix one, which Wine reaches
+// through drive Z:.
+std::string tool_path() {
+    std::string path = TAVREL_PATH;
+    if (!path.empty() && path[0] == '/') {
+        path = "Z:" + path;
+    }
+    for (char& c : path) {
+        c = c == '/' ? '\\' : c;
+    }
+    return path;
+}
+
+struct pipe_ends {
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+};
+
+// A pipe whose writing end the child inherits.
+pipe_ends make_pipe() {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    pipe_ends ends;
+    if (!CreatePipe(&ends.read, &ends.write, &inherit, 1 << 16) ||
+        !SetHandleInformation(ends.read, HANDLE_FLAG_INHERIT, 0)) {
+        throw std::runtime_error("CreatePipe failed");
+    }
+    return ends;
+}
+
+// Reads a pipe to its end. The tool prints a few hundred bytes at most, well
+// within the pipe's buffer, so the child never blocks on the one not being read.
+std::string drain(HANDLE pipe) {
+    std::string bytes;
+    char block[4096];
+    DWORD got = 0;
+    while (ReadFile(pipe, block, sizeof block, &got, nullptr) && got > 0) {
+        bytes.append(block, got);
+    }
+    CloseHandle(pipe);
+    return bytes;
+}
+
+} // namespace
+
+const char console_line_end[] = "\r\n";
+
+std::vector<console> lost_consoles() {
+    return {console::closed, console::no_reader};
+}
+
+std::string sjis(const std::string& utf8) {
+    const int wide_size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
+                                              static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(wide_size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                        wide_size);
+    BOOL lossy = FALSE;
+    const int size =
+        WideCharToMultiByte(932, 0, wide.data(), wide_size, nullptr, 0, nullptr, &lossy);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(932, 0, wide.data(), wide_size, out.data(), size, nullptr, &lossy);
+    if ((wide_size == 0 && !utf8.empty()) || lossy) {
+        throw std::runtime_error("text has no CP932 form: " + utf8);
+    }
+    return out;
+}
+
+tool_result run_tool(const std::vector<std::string>& args, const std::string& cwd, console out) {
+    const std::string program = tool_path();
+    std::string command_line = quoted(program);
+    for (const std::string& arg : args) {
+        command_line += " " + quoted(arg);
+    }
+
+    pipe_ends out_pipe = make_pipe();
+    pipe_ends err_pipe = make_pipe();
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE null_input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    &inherit, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = null_input;
+    startup.hStdOutput = out_pipe.write;
+    startup.hStdError = err_pipe.write;
+    if (out == console::closed) {
+        startup.hStdInput = INVALID_HANDLE_VALUE;
+        startup.hStdOutput = INVALID_HANDLE_VALUE;
+    } else if (out == console::no_reader) {
+        CloseHandle(out_pipe.read);
+        out_pipe.read = nullptr;
+    } else if (out == console::full_device) {
+        throw std::logic_error("Windows has no device that refuses every write");
+    }
+
+    PROCESS_INFORMATION process{};
+    const BOOL started = CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr,
+                                        TRUE, 0, nullptr, cwd.c_str(), &startup, &process);
+    CloseHandle(out_pipe.write);
+    CloseHandle(err_pipe.write);
+    CloseHandle(null_input);
+    if (!started) {
+        throw std::runtime_error("cannot start " + program);
+    }
+
+    tool_result result;
+    if (out_pipe.read != nullptr) {
+        result.out = drain(out_pipe.read);
+    }
+    result.err = drain(err_pipe.read);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD status = 0;
+    GetExitCodeProcess(process.hProcess, &status);
+    result.status = static_cast<int>(status);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
+}
+
+} // namespace tavrel_test
