@@ -119,11 +119,7 @@ TEST_F(Tool, OutputThatIsTheSourceIsRefused) {
 
     for (const std::string& output : std::vector<std::string>{"in.nes", "./in.nes", "sub/../in.nes",
                                                               path("in.nes"), "hard.nes"}) {
-        SCOPED_TRACE(output);
-        const tool_result result = run({"in.nes", output});
-        EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.out, banner() + output_error(output));
-        EXPECT_TRUE(read_file(path("in.nes")) == source);
+        expect_output_refused(output, source);
     }
 }
 

@@ -14,11 +14,7 @@ TEST_F(Tool, OutputThatIsTheSourceInWindowsSpellingIsRefused) {
 
     for (const std::string& output :
          std::vector<std::string>{".\\in.nes", "sub\\..\\in.nes", "IN.NES", "in.nes."}) {
-        SCOPED_TRACE(output);
-        const tool_result result = run({"in.nes", output});
-        EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.out, banner() + output_error(output));
-        EXPECT_TRUE(read_file(path("in.nes")) == source);
+        expect_output_refused(output, source);
     }
 }
 
@@ -26,7 +22,6 @@ TEST_F(Tool, OutputThatIsTheSourceInWindowsSpellingIsRefused) {
 // touched, instead of yielding an image of fill bytes.
 TEST_F(Tool, SourceThatIsNoDiskFileIsRefused) {
     CreateDirectoryA(path("folder").c_str(), nullptr);
-    write_file(path("out.nes"), "keep me");
     const std::string pipe_name =
         "\\\\.\\pipe\\tavrel-test-" + std::to_string(GetCurrentProcessId());
 
@@ -37,15 +32,7 @@ TEST_F(Tool, SourceThatIsNoDiskFileIsRefused) {
         HANDLE server = CreateNamedPipeA(pipe_name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE,
                                          PIPE_UNLIMITED_INSTANCES, 4096, 4096, 0, nullptr);
         ASSERT_NE(server, INVALID_HANDLE_VALUE);
-
-        const tool_result result = run({source, "out.nes"});
-        EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.out, banner() + source_error(source));
-        EXPECT_EQ(read_file(path("out.nes")), "keep me");
-
-        const tool_result fresh = run({source, "new.nes"});
-        EXPECT_EQ(fresh.status, 1);
-        EXPECT_EQ(GetFileAttributesA(path("new.nes").c_str()), INVALID_FILE_ATTRIBUTES);
+        expect_source_refused(source);
         CloseHandle(server);
     }
 }

@@ -68,6 +68,28 @@ class Tool : public testing::Test {
     tool_result run(const std::vector<std::string>& args, console out = console::captured) const {
         return run_tool(args, dir, out);
     }
+    // Runs the tool with a source it must refuse: the source error, and no
+    // output created, truncated or changed.
+    void expect_source_refused(const std::string& source) const {
+        write_file(path("out.nes"), "keep me");
+        const tool_result result = run({source, "out.nes"});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, banner() + source_error(source));
+        EXPECT_EQ(read_file(path("out.nes")), "keep me");
+
+        const tool_result fresh = run({source, "new.nes"});
+        EXPECT_EQ(fresh.status, 1);
+        EXPECT_FALSE(std::filesystem::exists(path("new.nes")));
+    }
+    // Runs the tool from "in.nes" (holding `source`) to `output`, a name of
+    // that same file: the output error, and the source as it was.
+    void expect_output_refused(const std::string& output, const std::string& source) const {
+        SCOPED_TRACE(output);
+        const tool_result result = run({"in.nes", output});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, banner() + output_error(output));
+        EXPECT_TRUE(read_file(path("in.nes")) == source);
+    }
     std::vector<std::string> files() const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(dir)) {
