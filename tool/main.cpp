@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
 
     const copy_result result = run_copy_plan(source, output, stdout);
     std::fclose(source);
-    // A full disk often shows only when the last buffered bytes are written.
+    // Some file systems report a failed write only when the file is closed.
     const bool output_closed = std::fclose(output) == 0;
     if (result == copy_result::source_unreadable) {
         return fail(text_source_error, source_path);
