@@ -67,4 +67,38 @@ TEST(CopyPlan, HeaderIsCopiedWhateverItSays) {
     }
 }
 
+// A device on which every write fails; systems without one skip these.
+constexpr char full_device[] = "/dev/full";
+
+TEST(CopyPlan, WriteErrorIsReported) {
+    std::FILE* output = std::fopen(full_device, "wb");
+    if (output == nullptr) {
+        GTEST_SKIP() << "this system has no " << full_device;
+    }
+    std::FILE* source = temporary_file_with(pattern_bytes(0xA010));
+    std::FILE* console = std::tmpfile();
+
+    EXPECT_EQ(run_copy_plan(source, output, console), copy_result::output_unwritable);
+    for (std::FILE* file : {source, output, console}) {
+        std::fclose(file);
+    }
+}
+
+TEST(CopyPlan, UnwritableConsoleDoesNotStopTheCopy) {
+    std::FILE* console = std::fopen(full_device, "w");
+    if (console == nullptr) {
+        GTEST_SKIP() << "this system has no " << full_device;
+    }
+    std::setvbuf(console, nullptr, _IONBF, 0);
+    const std::string source_bytes = pattern_bytes(0xA010);
+    std::FILE* source = temporary_file_with(source_bytes);
+    std::FILE* output = std::tmpfile();
+
+    EXPECT_EQ(run_copy_plan(source, output, console), copy_result::complete);
+    EXPECT_TRUE(contents_of(output) == expected_image(source_bytes));
+    for (std::FILE* file : {source, output, console}) {
+        std::fclose(file);
+    }
+}
+
 } // namespace

@@ -41,6 +41,9 @@ void make_pipe(int ends[2]) {
 } // namespace
 
 std::vector<console> lost_consoles() {
+    if (access("/dev/full", W_OK) != 0) { // Linux and FreeBSD have it, macOS does not
+        return {console::closed, console::no_reader};
+    }
     return {console::closed, console::full_device, console::no_reader};
 }
 

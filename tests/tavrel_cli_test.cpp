@@ -22,7 +22,7 @@ TEST_F(Tool, ExpandsTheImage) {
 }
 
 TEST_F(Tool, ShortSourceIsFilledNotRefused) {
-    for (std::size_t size : {0x0, 0x1234, 0x8010}) {
+    for (std::size_t size : {0x0u, 0x1234u, 0x8010u}) {
         SCOPED_TRACE(size);
         const std::string source = make_source("in.nes", size);
 

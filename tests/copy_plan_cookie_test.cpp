@@ -1,5 +1,5 @@
-// The copy plan on instrumented streams: writes that note the console's
-// position, reads that fail, devices that refuse every write.
+// The copy plan on instrumented streams (fopencookie): writes that note the
+// console's position, and reads that fail.
 #include "image/copy_plan.h"
 #include "tests/support.h"
 #include "tests/system.h"
@@ -82,7 +82,8 @@ ssize_t failing_read(void* cookie, char* data, std::size_t size) {
     return static_cast<ssize_t>(count);
 }
 
-int failing_seek(void* cookie, off64_t* offset, int whence) {
+// The offset type differs between C libraries (off64_t in glibc, off_t in musl).
+template <typename offset_type> int failing_seek(void* cookie, offset_type* offset, int whence) {
     auto* source = static_cast<failing_source*>(cookie);
     if (whence != SEEK_SET) {
         return -1;
@@ -103,33 +104,6 @@ TEST(CopyPlan, ReadErrorStopsTheCopyInsteadOfBecomingFill) {
     EXPECT_LT(image.size(), 0x5000u);
     EXPECT_TRUE(image == expected_image(bad.bytes).substr(0, image.size()));
     EXPECT_EQ(contents_of(console), progress_through(0x10)) << "runs went on after the failure";
-    for (std::FILE* file : {source, output, console}) {
-        std::fclose(file);
-    }
-}
-
-TEST(CopyPlan, WriteErrorIsReported) {
-    std::FILE* source = temporary_file_with(pattern_bytes(0xA010));
-    std::FILE* output = std::fopen("/dev/full", "wb");
-    std::FILE* console = std::tmpfile();
-    ASSERT_NE(output, nullptr);
-
-    EXPECT_EQ(run_copy_plan(source, output, console), copy_result::output_unwritable);
-    for (std::FILE* file : {source, output, console}) {
-        std::fclose(file);
-    }
-}
-
-TEST(CopyPlan, UnwritableConsoleDoesNotStopTheCopy) {
-    const std::string source_bytes = pattern_bytes(0xA010);
-    std::FILE* source = temporary_file_with(source_bytes);
-    std::FILE* output = std::tmpfile();
-    std::FILE* console = std::fopen("/dev/full", "w");
-    ASSERT_NE(console, nullptr);
-    std::setvbuf(console, nullptr, _IONBF, 0);
-
-    EXPECT_EQ(run_copy_plan(source, output, console), copy_result::complete);
-    EXPECT_TRUE(contents_of(output) == expected_image(source_bytes));
     for (std::FILE* file : {source, output, console}) {
         std::fclose(file);
     }
