@@ -20,14 +20,27 @@ enum class console {
 std::vector<console> lost_consoles();
 
 struct tool_result {
-    int status = -1; // exit status, or -1 if the process did not exit normally
+    int status = -1; // exit status, or -1 if the process did not exit normally or was
+                     // stopped after a minute, far longer than any run takes
     std::string out; // standard output bytes, when captured
     std::string err; // standard error bytes
 };
 
-// Runs the tool with `args` (after the program name) in the folder `cwd`.
+// Runs the tool with `args` (after the program name) in the folder `cwd`. A
+// run that has not ended after a minute is killed.
 tool_result run_tool(const std::vector<std::string>& args, const std::string& cwd,
                      console out = console::captured);
+
+#ifdef _WIN32
+// Runs the tool with arguments in UTF-16, as a Windows shell passes names that
+// the ANSI code page cannot spell.
+tool_result run_tool_wide(const std::vector<std::wstring>& args, const std::string& cwd,
+                          console out = console::captured);
+#else
+// Runs the tool with a file-size limit (RLIMIT_FSIZE) of `bytes`.
+tool_result run_tool_with_file_size_limit(const std::vector<std::string>& args,
+                                          const std::string& cwd, unsigned long bytes);
+#endif
 
 // UTF-8 text converted to CP932 (Shift-JIS) bytes by the system's own converter.
 std::string sjis(const std::string& utf8);

@@ -1,9 +1,14 @@
 #include "tests/system.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <fcntl.h>
 #include <iconv.h>
+#include <poll.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,17 +24,46 @@ void redirect(const char* path, int flags, int target) {
     close(fd);
 }
 
-// Reads a pipe to its end. The tool prints a few hundred bytes at most, well
-// within a pipe's buffer, so the child never blocks on the one not being read.
-std::string drain(int fd) {
-    std::string bytes;
-    char block[4096];
-    ssize_t got;
-    while ((got = read(fd, block, sizeof block)) > 0) {
-        bytes.append(block, static_cast<std::size_t>(got));
+// A run that takes longer than this has hung; it is killed, so that a broken
+// tool fails its test instead of stalling the suite.
+constexpr int run_limit_seconds = 60;
+
+// Reads both pipes to their ends, or until the time limit; false if that passed.
+bool drain(int out_fd, int err_fd, std::string& out, std::string& err) {
+    const std::time_t deadline = std::time(nullptr) + run_limit_seconds;
+    pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
+    std::string* sinks[2] = {&out, &err};
+    int open_count = (out_fd >= 0) + (err_fd >= 0);
+    while (open_count > 0) {
+        const std::time_t left = deadline - std::time(nullptr);
+        if (left <= 0) {
+            for (const pollfd& fd : fds) {
+                if (fd.fd >= 0) {
+                    close(fd.fd);
+                }
+            }
+            return false;
+        }
+        const int ready = poll(fds, 2, static_cast<int>(left) * 1000);
+        if (ready < 0 && errno != EINTR) {
+            throw std::runtime_error("poll failed");
+        }
+        for (int i = 0; i < 2 && ready > 0; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) {
+                continue;
+            }
+            char block[4096];
+            const ssize_t got = read(fds[i].fd, block, sizeof block);
+            if (got > 0) {
+                sinks[i]->append(block, static_cast<std::size_t>(got));
+            } else {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open_count;
+            }
+        }
     }
-    close(fd);
-    return bytes;
+    return true;
 }
 
 void make_pipe(int ends[2]) {
@@ -69,7 +103,10 @@ std::string sjis(const std::string& utf8) {
     return out;
 }
 
-tool_result run_tool(const std::vector<std::string>& args, const std::string& cwd, console out) {
+namespace {
+
+tool_result run(const std::vector<std::string>& args, const std::string& cwd, console out,
+                unsigned long file_size_limit) {
     int out_pipe[2];
     int err_pipe[2];
     make_pipe(out_pipe);
@@ -94,6 +131,12 @@ tool_result run_tool(const std::vector<std::string>& args, const std::string& cw
     if (child == 0) {
         if (chdir(cwd.c_str()) != 0) {
             _exit(126);
+        }
+        if (file_size_limit != 0) {
+            const rlimit limit{file_size_limit, file_size_limit};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+                _exit(126);
+            }
         }
         dup2(err_pipe[1], STDERR_FILENO);
         if (out == console::closed) {
@@ -125,16 +168,27 @@ tool_result run_tool(const std::vector<std::string>& args, const std::string& cw
     close(err_pipe[1]);
 
     tool_result result;
-    if (out_pipe[0] >= 0) {
-        result.out = drain(out_pipe[0]);
+    const bool ended = drain(out_pipe[0], err_pipe[0], result.out, result.err);
+    if (!ended) {
+        kill(child, SIGKILL);
     }
-    result.err = drain(err_pipe[0]);
     int wait_status = 0;
     if (waitpid(child, &wait_status, 0) != child) {
         throw std::runtime_error("waitpid failed");
     }
-    result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
+    result.status = ended && WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
     return result;
+}
+
+} // namespace
+
+tool_result run_tool(const std::vector<std::string>& args, const std::string& cwd, console out) {
+    return run(args, cwd, out, 0);
+}
+
+tool_result run_tool_with_file_size_limit(const std::vector<std::string>& args,
+                                          const std::string& cwd, unsigned long bytes) {
+    return run(args, cwd, console::captured, bytes);
 }
 
 } // namespace tavrel_test

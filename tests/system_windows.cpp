@@ -9,23 +9,32 @@ namespace {
 
 // One argument quoted so that the C runtime's command-line parser gives it
 // back unchanged.
-std::string quoted(const std::string& arg) {
-    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) {
+std::wstring quoted(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) {
         return arg;
     }
-    std::string out = "\"";
+    std::wstring out = L"\"";
     std::size_t backslashes = 0;
-    for (char c : arg) {
-        if (c == '\\') {
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
             ++backslashes;
             continue;
         }
-        out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
         backslashes = 0;
         out += c;
     }
-    out.append(backslashes * 2, '\\');
-    return out + "\"";
+    out.append(backslashes * 2, L'\\');
+    return out + L"\"";
+}
+
+// ANSI code page bytes as UTF-16, as the system reads an ANSI command line.
+std::wstring widen(const std::string& ansi) {
+    const int size =
+        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), size);
+    return wide;
 }
 
 // The built tool. Under Wine its path is a Unix one, which Wine reaches
@@ -96,10 +105,19 @@ std::string sjis(const std::string& utf8) {
 }
 
 tool_result run_tool(const std::vector<std::string>& args, const std::string& cwd, console out) {
-    const std::string program = tool_path();
-    std::string command_line = quoted(program);
+    std::vector<std::wstring> wide_args;
     for (const std::string& arg : args) {
-        command_line += " " + quoted(arg);
+        wide_args.push_back(widen(arg));
+    }
+    return run_tool_wide(wide_args, cwd, out);
+}
+
+tool_result run_tool_wide(const std::vector<std::wstring>& args, const std::string& cwd,
+                          console out) {
+    const std::string program = tool_path();
+    std::wstring command_line = quoted(widen(program));
+    for (const std::wstring& arg : args) {
+        command_line += L" " + quoted(arg);
     }
 
     pipe_ends out_pipe = make_pipe();
@@ -107,7 +125,7 @@ tool_result run_tool(const std::vector<std::string>& args, const std::string& cw
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE null_input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     &inherit, OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = null_input;
@@ -124,8 +142,9 @@ tool_result run_tool(const std::vector<std::string>& args, const std::string& cw
     }
 
     PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr,
-                                        TRUE, 0, nullptr, cwd.c_str(), &startup, &process);
+    const BOOL started =
+        CreateProcessW(widen(program).c_str(), command_line.data(), nullptr, nullptr, TRUE, 0,
+                       nullptr, widen(cwd).c_str(), &startup, &process);
     CloseHandle(out_pipe.write);
     CloseHandle(err_pipe.write);
     CloseHandle(null_input);

@@ -2,11 +2,30 @@
 // sources.
 #include "tests/tool_fixture.h"
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <windows.h>
 
+namespace fs = std::filesystem;
 using namespace tavrel_test;
 
 namespace {
+
+std::string read_wide_named(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// How the system spells `wide` in the ANSI code page, look-alikes and all.
+std::string ansi_spelling(const std::wstring& wide) {
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), ansi.data(), size,
+                        nullptr, nullptr);
+    return ansi;
+}
 
 TEST_F(Tool, OutputThatIsTheSourceInWindowsSpellingIsRefused) {
     const std::string source = make_source("in.nes");
@@ -16,6 +35,64 @@ TEST_F(Tool, OutputThatIsTheSourceInWindowsSpellingIsRefused) {
          std::vector<std::string>{".\\in.nes", "sub\\..\\in.nes", "IN.NES", "in.nes."}) {
         expect_output_refused(output, source);
     }
+}
+
+// Past MAX_PATH a lookup by name may fail where the open succeeds; the check
+// is made on the opened handles, so the source is still recognised.
+TEST_F(Tool, OutputThatIsTheSourceBeyondMaxPathIsRefused) {
+    const std::string folder = std::string(180, 'a') + "\\" + std::string(180, 'b');
+    fs::create_directories(fs::path(dir) / folder);
+    const std::string source = pattern_bytes(0xA010);
+    {
+        std::ofstream out(fs::path(dir) / folder / "in.nes", std::ios::binary);
+        out.write(source.data(), static_cast<std::streamsize>(source.size()));
+    }
+
+    const tool_result result = run({folder + "\\in.nes", folder + "\\IN.NES"});
+
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, banner() + output_error(folder + "\\IN.NES"));
+    EXPECT_TRUE(read_wide_named(fs::path(dir) / folder / "in.nes") == source);
+    // Removed here, by names that are not held to MAX_PATH.
+    const std::wstring long_folder = L"\\\\?\\" + (fs::path(dir) / folder).wstring();
+    DeleteFileW((long_folder + L"\\in.nes").c_str());
+    RemoveDirectoryW(long_folder.c_str());
+    RemoveDirectoryW((L"\\\\?\\" + (fs::path(dir) / std::string(180, 'a')).wstring()).c_str());
+}
+
+// "Pokémon.nes" has no spelling in code page 932: the ANSI argument says
+// "Pokemon.nes", a file the user did not name. The tool writes the file named
+// and echoes the ANSI spelling.
+TEST_F(Tool, NameOutsideTheAnsiCodePageOpensTheFileNamed) {
+    const std::string source = make_source("in.nes");
+    write_file(path("Pokemon.nes"), "another game");
+    const std::wstring output = L"Pok\u00e9mon.nes";
+    ASSERT_EQ(ansi_spelling(output), "Pokemon.nes") << "the test needs code page 932";
+
+    const tool_result result = run_tool_wide({L"in.nes", output}, dir);
+
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, completed_run("in.nes", "Pokemon.nes"));
+    EXPECT_TRUE(read_wide_named(fs::path(dir) / output) == expected_image(source));
+    EXPECT_EQ(read_file(path("Pokemon.nes")), "another game");
+}
+
+// With standard input and output missing, the files the tool opens could take
+// their C descriptors; paths this long make the console text spill out of the
+// stream buffer mid-run, into whatever descriptor 1 is.
+TEST_F(Tool, ClosedConsoleNeverEndsUpInTheImage) {
+    const std::string source = make_source("in.nes");
+    std::string prefix;
+    for (int i = 0; i < 1100; ++i) {
+        prefix += ".\\";
+    }
+
+    const tool_result result = run({prefix + "in.nes", prefix + "out.nes"}, console::closed);
+
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(read_file(path("out.nes")) == expected_image(source));
+    EXPECT_TRUE(read_file(path("in.nes")) == source);
 }
 
 // Sources that cannot serve seeks and reads are refused before the output is

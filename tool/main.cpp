@@ -18,7 +18,11 @@ int fail(const char* text, const char* path) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    ignore_lost_console();
+    // With a standard descriptor that cannot be made safe, the console itself
+    // is missing: there is nowhere to say so.
+    if (!prepare_process()) {
+        return 1;
+    }
     std::fputs(text_banner, stdout);
     if (argc < 3) {
         std::fputs(text_usage, stdout);
@@ -28,16 +32,13 @@ int main(int argc, char* argv[]) {
     const char* output_path = argv[2];
 
     // The source is opened and checked first, so a bad source never touches
-    // an existing output.
-    std::FILE* source = std::fopen(source_path, "rb");
-    if (source == nullptr || !is_disk_file(source)) {
+    // an existing output; the output is emptied only once it is known not to
+    // be the source.
+    std::FILE* source = open_source(argv, 1);
+    if (source == nullptr) {
         return fail(text_source_error, source_path);
     }
-    // Opening the output truncates it: if it is the source, that would empty it.
-    if (names_same_file(output_path, source)) {
-        return fail(text_output_error, output_path);
-    }
-    std::FILE* output = std::fopen(output_path, "wb");
+    std::FILE* output = open_output(argv, 2, source);
     if (output == nullptr) {
         return fail(text_output_error, output_path);
     }

@@ -1,20 +1,33 @@
-// The few things the driver needs from the operating system beyond C stdio.
+// What the driver needs from the operating system beyond C stdio: a process
+// that cannot be tricked into writing its console into a file, and files
+// opened as verified handles. Every check is made on the handle actually
+// opened, never on a path before or after, so that nothing can change between
+// a check and the act it guards.
 #pragma once
 
 #include <cstdio>
 
 namespace tavrel {
 
-// Lets the process outlive its console: a reader of standard output that goes
-// away only makes the console texts fail, it does not end the process.
-void ignore_lost_console();
+// Makes sure the standard descriptors are open (on the null device where one is
+// closed), so that no file the tool opens can become its console, and lets a
+// lost console or a file-size limit fail a write instead of ending the process.
+// False if that cannot be done.
+bool prepare_process();
 
-// True if `file` is a file on disk, which can serve absolute seeks and reads:
-// not a directory, pipe, socket, terminal or other device.
-bool is_disk_file(std::FILE* file);
+// Opens command-line argument `index` (spelled `argv[index]`) as the source:
+// a regular file, opened for binary reading, without waiting on a FIFO or
+// taking a terminal. Anything else, or anything that cannot be verified, gives
+// nullptr. On Windows the file opened is the one named by the argument as
+// typed, also where the ANSI code page cannot spell its name.
+std::FILE* open_source(char* argv[], int index);
 
-// True if `path` names an existing file that is the same file as the open
-// `file`, under whatever spelling or link.
-bool names_same_file(const char* path, std::FILE* file);
+// Opens command-line argument `index` as the output for binary writing,
+// created if missing. It is emptied only once the opened file is known not to
+// be `source`; one that cannot be emptied because it is no regular file (a
+// null device, a pipe, a terminal) is written as it is. Gives nullptr if it
+// cannot be opened or emptied, if it is the source under any name, or if
+// that cannot be told.
+std::FILE* open_output(char* argv[], int index, std::FILE* source);
 
 } // namespace tavrel

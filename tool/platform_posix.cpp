@@ -1,24 +1,80 @@
 #include "tool/platform.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tavrel {
 
-void ignore_lost_console() {
+namespace {
+
+bool same_file(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+std::FILE* refuse(int fd) {
+    close(fd);
+    return nullptr;
+}
+
+} // namespace
+
+bool prepare_process() {
+    // Taken in order, so each open gets the lowest free descriptor: the closed one.
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) == -1 && open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd) {
+            return false;
+        }
+    }
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+    return true;
 }
 
-bool is_disk_file(std::FILE* file) {
-    struct stat info;
-    return fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-bool names_same_file(const char* path, std::FILE* file) {
+std::FILE* open_source(char* argv[], int index) {
+    const char* path = argv[index];
+    // Anything but a regular file is refused before it is opened: opening a
+    // FIFO waits for a writer, opening a device can act on it.
     struct stat named;
+    if (stat(path, &named) != 0 || !S_ISREG(named.st_mode)) {
+        return nullptr;
+    }
+    // The path may name something else by now: the open cannot block or take
+    // a terminal, and what it opened is checked again.
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        return nullptr;
+    }
     struct stat opened;
-    return stat(path, &named) == 0 && fstat(fileno(file), &opened) == 0 &&
-           named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
+    if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || !same_file(named, opened)) {
+        return refuse(fd);
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags == -1 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+        return refuse(fd);
+    }
+    std::FILE* source = fdopen(fd, "rb");
+    return source != nullptr ? source : refuse(fd);
+}
+
+std::FILE* open_output(char* argv[], int index, std::FILE* source) {
+    // Opened without truncating: if this is the source, nothing is lost yet.
+    const int fd = open(argv[index], O_WRONLY | O_CREAT | O_NOCTTY, 0666);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat opened;
+    struct stat read_from;
+    if (fstat(fd, &opened) != 0 || fstat(fileno(source), &read_from) != 0 ||
+        same_file(opened, read_from)) {
+        return refuse(fd);
+    }
+    if (S_ISREG(opened.st_mode) && ftruncate(fd, 0) != 0) {
+        return refuse(fd);
+    }
+    std::FILE* output = fdopen(fd, "wb");
+    return output != nullptr ? output : refuse(fd);
 }
 
 } // namespace tavrel
