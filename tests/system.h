@@ -32,6 +32,10 @@ tool_result run_tool(const std::vector<std::string>& args, const std::string& cw
                      console out = console::captured);
 
 #ifdef _WIN32
+// The built tool's path. Under Wine it is a Unix one, which Wine reaches
+// through drive Z:.
+std::string tool_path();
+
 // Runs the tool with arguments in UTF-16, as a Windows shell passes names that
 // the ANSI code page cannot spell.
 tool_result run_tool_wide(const std::vector<std::wstring>& args, const std::string& cwd,

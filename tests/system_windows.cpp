@@ -37,19 +37,6 @@ std::wstring widen(const std::string& ansi) {
     return wide;
 }
 
-// The built tool. Under Wine its path is a Unix one, which Wine reaches
-// through drive Z:.
-std::string tool_path() {
-    std::string path = TAVREL_PATH;
-    if (!path.empty() && path[0] == '/') {
-        path = "Z:" + path;
-    }
-    for (char& c : path) {
-        c = c == '/' ? '\\' : c;
-    }
-    return path;
-}
-
 struct pipe_ends {
     HANDLE read = nullptr;
     HANDLE write = nullptr;
@@ -80,6 +67,17 @@ std::string drain(HANDLE pipe) {
 }
 
 } // namespace
+
+std::string tool_path() {
+    std::string path = TAVREL_PATH;
+    if (!path.empty() && path[0] == '/') {
+        path = "Z:" + path;
+    }
+    for (char& c : path) {
+        c = c == '/' ? '\\' : c;
+    }
+    return path;
+}
 
 const char console_line_end[] = "\r\n";
 
