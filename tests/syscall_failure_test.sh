@@ -45,8 +45,9 @@ fail() {
 # One line per call of the normal run: "NAME N CONCERNS", where N counts the
 # calls of that name and CONCERNS says whether it acts on the source or the
 # output (or their paths) and must therefore be able to stop the run. Calls
-# before the tool's first own one (its check of descriptor 0) belong to the
-# dynamic loader or a sanitizer's start-up, and are left out.
+# before the first one on a standard descriptor or the source's path belong
+# to the dynamic loader or a sanitizer's start-up, not to the tool, and are
+# left out.
 source_fd=none
 output_fd=none
 started=no
@@ -56,11 +57,11 @@ while IFS= read -r line; do
     name=${line%%(*}
     case $name in *' '* | '') continue ;; esac # resumed or unfinished notes
     count[$name]=$((${count[$name]:-0} + 1))
-    [[ $line == 'fcntl(0, F_GETFD)'* ]] && started=yes
-    [[ $started == yes ]] || continue
     args=${line#*(}
     first=${args%%,*}
     first=${first%%)*}
+    [[ $first == [012] || $args == *'"in.nes"'* ]] && started=yes
+    [[ $started == yes ]] || continue
     result=${line##*= }
     result=${result%% *}
     concerns=no
@@ -83,6 +84,11 @@ for ((i = ${#plan[@]} - 1; i >= 0; i--)); do
         break
     fi
 done
+
+if [[ " ${plan[*]} " != *" source "* || " ${plan[*]} " != *" output "* ]]; then
+    echo "syscall_failure_test: the trace shows no call on the source or the output" >&2
+    exit 1
+fi
 
 for step in "${plan[@]}"; do
     read -r name n concerns <<<"$step"
