@@ -90,12 +90,14 @@ cmp -i 16 "$work/b.nes" "$work/c/out.nes" >/dev/null ||
 
 # run NAME IMAGE: runs IMAGE in FCEUX under a virtual X server; leaves the
 # script's results in $work/NAME.result. FCEUX may crash or hang on its way out
-# after the script's os.exit, so its status is ignored and a kill bounds it.
+# after the script's os.exit, so its status is ignored and a kill bounds it,
+# inside xvfb-run so that the X server is still stopped; the outer kill only
+# bounds xvfb-run itself.
 run() {
     mkdir "$work/$1.home"
     HOME=$work/$1.home XDG_CONFIG_HOME=$work/$1.home XDG_RUNTIME_DIR=$work/$1.home \
         TAVREL_EMU_RESULT=$work/$1.result \
-        timeout -s KILL 120 xvfb-run -a "$fceux" --no-config 1 --sound 0 \
+        timeout -s KILL 180 xvfb-run -a timeout -s KILL 120 "$fceux" --no-config 1 --sound 0 \
         --loadlua "$here/emulator_test.lua" "$2" >"$work/$1.log" 2>&1 </dev/null || true
     if ! grep -q '^end' "$work/$1.result" 2>/dev/null; then
         tail -n 20 "$work/$1.log" >&2

@@ -31,6 +31,11 @@ struct tool_result {
 tool_result run_tool(const std::vector<std::string>& args, const std::string& cwd,
                      console out = console::captured);
 
+// Runs the tool with its standard output appended to the file `console_file`
+// (in `cwd`), which is created if missing.
+tool_result run_tool_with_console_in(const std::vector<std::string>& args, const std::string& cwd,
+                                     const std::string& console_file);
+
 #ifdef _WIN32
 // The built tool's path. Under Wine it is a Unix one, which Wine reaches
 // through drive Z:.

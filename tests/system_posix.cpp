@@ -17,7 +17,7 @@ namespace tavrel_test {
 namespace {
 
 void redirect(const char* path, int flags, int target) {
-    const int fd = open(path, flags);
+    const int fd = open(path, flags, 0644);
     if (fd < 0 || dup2(fd, target) < 0) {
         _exit(126);
     }
@@ -106,7 +106,7 @@ std::string sjis(const std::string& utf8) {
 namespace {
 
 tool_result run(const std::vector<std::string>& args, const std::string& cwd, console out,
-                unsigned long file_size_limit) {
+                unsigned long file_size_limit, const char* console_file) {
     int out_pipe[2];
     int err_pipe[2];
     make_pipe(out_pipe);
@@ -147,7 +147,11 @@ tool_result run(const std::vector<std::string>& args, const std::string& cwd, co
         switch (out) {
         case console::captured:
         case console::no_reader:
-            dup2(out_pipe[1], STDOUT_FILENO);
+            if (console_file != nullptr) {
+                redirect(console_file, O_WRONLY | O_CREAT | O_APPEND, STDOUT_FILENO);
+            } else {
+                dup2(out_pipe[1], STDOUT_FILENO);
+            }
             break;
         case console::closed:
             close(STDOUT_FILENO);
@@ -183,12 +187,17 @@ tool_result run(const std::vector<std::string>& args, const std::string& cwd, co
 } // namespace
 
 tool_result run_tool(const std::vector<std::string>& args, const std::string& cwd, console out) {
-    return run(args, cwd, out, 0);
+    return run(args, cwd, out, 0, nullptr);
 }
 
 tool_result run_tool_with_file_size_limit(const std::vector<std::string>& args,
                                           const std::string& cwd, unsigned long bytes) {
-    return run(args, cwd, console::captured, bytes);
+    return run(args, cwd, console::captured, bytes, nullptr);
+}
+
+tool_result run_tool_with_console_in(const std::vector<std::string>& args, const std::string& cwd,
+                                     const std::string& console_file) {
+    return run(args, cwd, console::captured, 0, console_file.c_str());
 }
 
 } // namespace tavrel_test

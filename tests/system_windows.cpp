@@ -110,8 +110,10 @@ tool_result run_tool(const std::vector<std::string>& args, const std::string& cw
     return run_tool_wide(wide_args, cwd, out);
 }
 
-tool_result run_tool_wide(const std::vector<std::wstring>& args, const std::string& cwd,
-                          console out) {
+namespace {
+
+tool_result run(const std::vector<std::wstring>& args, const std::string& cwd, console out,
+                const std::string* console_file) {
     const std::string program = tool_path();
     std::wstring command_line = quoted(widen(program));
     for (const std::wstring& arg : args) {
@@ -138,6 +140,17 @@ tool_result run_tool_wide(const std::vector<std::wstring>& args, const std::stri
     } else if (out == console::full_device) {
         throw std::logic_error("Windows has no device that refuses every write");
     }
+    HANDLE console_handle = nullptr;
+    if (console_file != nullptr) {
+        const std::string where = cwd + "\\" + *console_file;
+        console_handle =
+            CreateFileA(where.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        &inherit, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (console_handle == INVALID_HANDLE_VALUE) {
+            throw std::runtime_error("cannot open " + where);
+        }
+        startup.hStdOutput = console_handle;
+    }
 
     PROCESS_INFORMATION process{};
     const BOOL started =
@@ -146,6 +159,9 @@ tool_result run_tool_wide(const std::vector<std::wstring>& args, const std::stri
     CloseHandle(out_pipe.write);
     CloseHandle(err_pipe.write);
     CloseHandle(null_input);
+    if (console_handle != nullptr) {
+        CloseHandle(console_handle);
+    }
     if (!started) {
         throw std::runtime_error("cannot start " + program);
     }
@@ -162,6 +178,22 @@ tool_result run_tool_wide(const std::vector<std::wstring>& args, const std::stri
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return result;
+}
+
+} // namespace
+
+tool_result run_tool_wide(const std::vector<std::wstring>& args, const std::string& cwd,
+                          console out) {
+    return run(args, cwd, out, nullptr);
+}
+
+tool_result run_tool_with_console_in(const std::vector<std::string>& args, const std::string& cwd,
+                                     const std::string& console_file) {
+    std::vector<std::wstring> wide_args;
+    for (const std::string& arg : args) {
+        wide_args.push_back(widen(arg));
+    }
+    return run(wide_args, cwd, console::captured, &console_file);
 }
 
 } // namespace tavrel_test

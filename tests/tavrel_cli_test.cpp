@@ -111,7 +111,7 @@ TEST_F(Tool, OutputInMissingFolderIsReported) {
 }
 
 // Every spelling of the source as the output is refused before the output is
-// opened, since opening it would empty the source.
+// emptied, since that would empty the source.
 TEST_F(Tool, OutputThatIsTheSourceIsRefused) {
     const std::string source = make_source("in.nes");
     fs::create_directory(path("sub"));
@@ -132,6 +132,25 @@ TEST_F(Tool, LostConsoleDoesNotHarmTheImage) {
         const tool_result result = run({"in.nes", "out.nes"}, out);
         EXPECT_EQ(result.status, 0);
         EXPECT_EQ(result.err, "");
+        EXPECT_TRUE(read_file(path("out.nes")) == expected_image(source));
+    }
+}
+
+// A console that is the source (`>>in.nes`) or the output (`>out.nes`) would
+// have its text written into that file: it is put aside, and both files come
+// out right.
+TEST_F(Tool, ConsoleThatIsTheSourceOrTheOutputIsKeptOutOfIt) {
+    const std::string source = make_source("in.nes");
+    for (const std::string& console_file : {std::string("in.nes"), std::string("out.nes")}) {
+        SCOPED_TRACE(console_file);
+        fs::remove(path("out.nes"));
+
+        const tool_result result =
+            run_tool_with_console_in({"in.nes", "out.nes"}, dir, console_file);
+
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, "");
+        EXPECT_TRUE(read_file(path("in.nes")) == source);
         EXPECT_TRUE(read_file(path("out.nes")) == expected_image(source));
     }
 }

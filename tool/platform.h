@@ -19,7 +19,9 @@ bool prepare_process();
 // a regular file, opened for binary reading, without waiting on a FIFO or
 // taking a terminal. Anything else, or anything that cannot be verified, gives
 // nullptr. On Windows the file opened is the one named by the argument as
-// typed, also where the ANSI code page cannot spell its name.
+// typed, also where the ANSI code page cannot spell its name. Where standard
+// output is this same file (`>>in.nes`), the console is put on the null
+// device, so that its text cannot be written into the file.
 std::FILE* open_source(char* argv[], int index);
 
 // Opens command-line argument `index` as the output for binary writing,
@@ -27,7 +29,8 @@ std::FILE* open_source(char* argv[], int index);
 // be `source`; one that cannot be emptied because it is no regular file (a
 // null device, a pipe, a terminal) is written as it is. Gives nullptr if it
 // cannot be opened or emptied, if it is the source under any name, or if
-// that cannot be told.
+// that cannot be told. Where standard output is this same file or pipe, the
+// console is put on the null device, as for the source.
 std::FILE* open_output(char* argv[], int index, std::FILE* source);
 
 } // namespace tavrel

@@ -18,6 +18,24 @@ std::FILE* refuse(int fd) {
     return nullptr;
 }
 
+// Console text written into the source or the image would damage it, as in
+// `tavrel in.nes out.nes >out.nes`: where standard output is `opened`, or
+// cannot be told apart from it, the console is put on the null device, with
+// the text still in its buffer. False if that cannot be done.
+bool keep_console_out_of(const struct stat& opened) {
+    struct stat console;
+    if (fstat(STDOUT_FILENO, &console) == 0 && !same_file(console, opened)) {
+        return true;
+    }
+    const int null_device = open("/dev/null", O_WRONLY);
+    if (null_device < 0) {
+        return false;
+    }
+    const bool moved = dup2(null_device, STDOUT_FILENO) == STDOUT_FILENO;
+    close(null_device);
+    return moved;
+}
+
 } // namespace
 
 bool prepare_process() {
@@ -47,7 +65,8 @@ std::FILE* open_source(char* argv[], int index) {
         return nullptr;
     }
     struct stat opened;
-    if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || !same_file(named, opened)) {
+    if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || !same_file(named, opened) ||
+        !keep_console_out_of(opened)) {
         return refuse(fd);
     }
     const int flags = fcntl(fd, F_GETFL);
@@ -67,7 +86,7 @@ std::FILE* open_output(char* argv[], int index, std::FILE* source) {
     struct stat opened;
     struct stat read_from;
     if (fstat(fd, &opened) != 0 || fstat(fileno(source), &read_from) != 0 ||
-        same_file(opened, read_from)) {
+        same_file(opened, read_from) || !keep_console_out_of(opened)) {
         return refuse(fd);
     }
     if (S_ISREG(opened.st_mode) && ftruncate(fd, 0) != 0) {

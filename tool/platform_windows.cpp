@@ -1,5 +1,6 @@
 #include "tool/platform.h"
 
+#include <cwctype>
 #include <fcntl.h>
 #include <io.h>
 #include <string>
@@ -74,6 +75,26 @@ std::FILE* refuse(HANDLE handle) {
     return nullptr;
 }
 
+// Console text written into the source or the image would damage it, as in
+// `tavrel in.nes out.nes >out.nes`: where standard output is the disk file
+// `opened`, or cannot be told apart from it, the console is put on the null
+// device, with the text still in its buffer. False if that cannot be done.
+bool keep_console_out_of(const file_identity& opened) {
+    const HANDLE console = reinterpret_cast<HANDLE>(_get_osfhandle(1));
+    file_identity console_identity;
+    if (GetFileType(console) != FILE_TYPE_DISK ||
+        (identify(console, console_identity) && !same_file(console_identity, opened))) {
+        return true;
+    }
+    const int null_device = _open("NUL", _O_WRONLY);
+    if (null_device == -1) {
+        return false;
+    }
+    const bool moved = _dup2(null_device, 1) == 0;
+    _close(null_device);
+    return moved;
+}
+
 // The handle as a C stream, which then owns it.
 std::FILE* stream_of(HANDLE handle, int flags, const char* mode) {
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags | _O_BINARY);
@@ -85,6 +106,13 @@ std::FILE* stream_of(HANDLE handle, int flags, const char* mode) {
         _close(fd);
     }
     return stream;
+}
+
+// True if `full`, a path in the \\?\ form, names a file on a drive or a share.
+bool names_a_file(const std::wstring& full) {
+    const std::wstring rest = full.substr(4);
+    const bool drive = rest.size() >= 3 && iswalpha(rest[0]) && rest[1] == L':' && rest[2] == L'\\';
+    return drive || rest.compare(0, 4, L"UNC\\") == 0;
 }
 
 } // namespace
@@ -113,12 +141,14 @@ bool prepare_process() {
 
 std::FILE* open_source(char* argv[], int index) {
     const std::wstring name = typed_name(argv, index);
-    // Device names (CON, NUL, COM1, \\.\pipe\...) are refused unopened.
+    // Device names (CON, NUL, COM1, \\.\pipe\..., and in the \\?\ form anything
+    // but a drive or a share) are refused unopened.
     const DWORD full_size = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
     std::wstring full(full_size, L'\0');
     if (name.empty() || full_size == 0 ||
         GetFullPathNameW(name.c_str(), full_size, &full[0], nullptr) == 0 ||
-        full.compare(0, 4, L"\\\\.\\") == 0) {
+        full.compare(0, 4, L"\\\\.\\") == 0 ||
+        (full.compare(0, 4, L"\\\\?\\") == 0 && !names_a_file(full))) {
         return nullptr;
     }
     const HANDLE handle =
@@ -127,9 +157,10 @@ std::FILE* open_source(char* argv[], int index) {
     if (handle == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
-    BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileType(handle) != FILE_TYPE_DISK || GetFileInformationByHandle(handle, &info) == 0 ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    file_identity identity;
+    if (GetFileType(handle) != FILE_TYPE_DISK || !identify(handle, identity) ||
+        (identity.info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+        !keep_console_out_of(identity)) {
         return refuse(handle);
     }
     return stream_of(handle, _O_RDONLY, "rb");
@@ -153,7 +184,8 @@ std::FILE* open_output(char* argv[], int index, std::FILE* source) {
         file_identity source_identity;
         const HANDLE source_handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(source)));
         if (!identify(handle, output_identity) || !identify(source_handle, source_identity) ||
-            same_file(output_identity, source_identity) || SetEndOfFile(handle) == 0) {
+            same_file(output_identity, source_identity) || !keep_console_out_of(output_identity) ||
+            SetEndOfFile(handle) == 0) {
             return refuse(handle);
         }
     }
