@@ -18,30 +18,35 @@ std::FILE* refuse(int fd) {
     return nullptr;
 }
 
+// Puts descriptor `fd` on the null device, for reading if it is standard input.
+bool put_on_null_device(int fd) {
+    const int null_device = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    if (null_device < 0) {
+        return false;
+    }
+    if (null_device == fd) {
+        return true;
+    }
+    const bool moved = dup2(null_device, fd) == fd;
+    close(null_device);
+    return moved;
+}
+
 // Console text written into the source or the image would damage it, as in
 // `tavrel in.nes out.nes >out.nes`: where standard output is `opened`, or
 // cannot be told apart from it, the console is put on the null device, with
 // the text still in its buffer. False if that cannot be done.
 bool keep_console_out_of(const struct stat& opened) {
     struct stat console;
-    if (fstat(STDOUT_FILENO, &console) == 0 && !same_file(console, opened)) {
-        return true;
-    }
-    const int null_device = open("/dev/null", O_WRONLY);
-    if (null_device < 0) {
-        return false;
-    }
-    const bool moved = dup2(null_device, STDOUT_FILENO) == STDOUT_FILENO;
-    close(null_device);
-    return moved;
+    return (fstat(STDOUT_FILENO, &console) == 0 && !same_file(console, opened)) ||
+           put_on_null_device(STDOUT_FILENO);
 }
 
 } // namespace
 
 bool prepare_process() {
-    // Taken in order, so each open gets the lowest free descriptor: the closed one.
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
-        if (fcntl(fd, F_GETFD) == -1 && open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd) {
+        if (fcntl(fd, F_GETFD) == -1 && !put_on_null_device(fd)) {
             return false;
         }
     }

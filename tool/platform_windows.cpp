@@ -75,6 +75,20 @@ std::FILE* refuse(HANDLE handle) {
     return nullptr;
 }
 
+// Puts C descriptor `fd` on the null device, for reading if it is standard input.
+bool put_on_null_device(int fd) {
+    const int null_device = _open("NUL", fd == 0 ? _O_RDONLY : _O_WRONLY);
+    if (null_device == -1) {
+        return false;
+    }
+    if (null_device == fd) {
+        return true;
+    }
+    const bool moved = _dup2(null_device, fd) == 0;
+    _close(null_device);
+    return moved;
+}
+
 // Console text written into the source or the image would damage it, as in
 // `tavrel in.nes out.nes >out.nes`: where standard output is the disk file
 // `opened`, or cannot be told apart from it, the console is put on the null
@@ -82,17 +96,9 @@ std::FILE* refuse(HANDLE handle) {
 bool keep_console_out_of(const file_identity& opened) {
     const HANDLE console = reinterpret_cast<HANDLE>(_get_osfhandle(1));
     file_identity console_identity;
-    if (GetFileType(console) != FILE_TYPE_DISK ||
-        (identify(console, console_identity) && !same_file(console_identity, opened))) {
-        return true;
-    }
-    const int null_device = _open("NUL", _O_WRONLY);
-    if (null_device == -1) {
-        return false;
-    }
-    const bool moved = _dup2(null_device, 1) == 0;
-    _close(null_device);
-    return moved;
+    return GetFileType(console) != FILE_TYPE_DISK ||
+           (identify(console, console_identity) && !same_file(console_identity, opened)) ||
+           put_on_null_device(1);
 }
 
 // The handle as a C stream, which then owns it.
@@ -123,15 +129,10 @@ bool prepare_process() {
     const DWORD standard[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
     for (int fd = 0; fd <= 2; ++fd) {
         const HANDLE handle = GetStdHandle(standard[fd]);
-        if (handle != nullptr && handle != INVALID_HANDLE_VALUE && _get_osfhandle(fd) != -1) {
-            continue;
-        }
-        const int null_device = _open("NUL", fd == 0 ? _O_RDONLY : _O_WRONLY);
-        if (null_device == -1 || (null_device != fd && _dup2(null_device, fd) != 0)) {
+        const bool usable =
+            handle != nullptr && handle != INVALID_HANDLE_VALUE && _get_osfhandle(fd) != -1;
+        if (!usable && !put_on_null_device(fd)) {
             return false;
-        }
-        if (null_device != fd) {
-            _close(null_device);
         }
     }
     // A console or pipe whose reader has gone only fails the write here: there
